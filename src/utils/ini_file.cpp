@@ -74,8 +74,9 @@ std::string StoredForm(std::string_view value) {
   if (value.empty()) return {};
   const bool blankEdge = Trim(value).size() != value.size();
   const bool quoted = value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front();
-  if (blankEdge || quoted) return "\"" + std::string(value) + "\"";
-  return std::string(value);
+  std::string stored(value);
+  if (blankEdge || quoted) stored.insert(0, 1, '"').push_back('"');
+  return stored;
 }
 
 bool FitsOnOneLine(std::string_view text) { return text.find_first_of("\r\n") == std::string_view::npos; }
@@ -150,7 +151,7 @@ bool IniFile::Set(std::string_view section, std::string_view key, std::string_vi
     return true;
   }
   if (!text_.empty() && text_.back() != '\n') text_ += newline;
-  text_ += "[" + std::string(section) + "]" + newline + entry + newline;
+  text_.append("[").append(section).append("]").append(newline).append(entry).append(newline);
   return true;
 }
 
