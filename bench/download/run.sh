@@ -10,12 +10,10 @@ runs=${BENCH_RUNS:-3}
 work="$root/build/bench-download"
 mkdir -p "$work"
 
-# The driver: from the main build when it has one, else built here against the sources.
 driver="$root/build/bench/download/download_bench"
 if [ ! -x "$driver" ]; then
-  cmake -S "$root/bench/download" -B "$work/build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-  cmake --build "$work/build" --target download_bench >/dev/null
-  driver="$work/build/download_bench"
+  echo "missing $driver: run ./run build first" >&2
+  exit 1
 fi
 
 serve="$work/www"

@@ -79,7 +79,7 @@ void resolveFolders(TrackerContext& context, const std::string& exeFolder, const
     context.identityFile = Utils::JoinPath(context.dataFolder, appName + "_QZSConfigure.ini");
   } else {
     context.dataFolder = Utils::FolderOf(context.identityFile);
-    if (context.dataFolder.empty()) context.dataFolder = "/";
+    if (context.dataFolder.empty()) context.dataFolder.push_back('/');
     createFolders(context.dataFolder);
   }
 

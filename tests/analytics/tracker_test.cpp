@@ -327,7 +327,7 @@ TEST_F(TrackerTest, EachOperationSendsItsFixedProperties) {
          payment.qzPaidPlatform = Some(PaidPlatform::Paddle);
          payment.result = Some(QzResult::Fail);
          payment.qzIapType = Some(QzIapType::AutoRenewable);
-         payment.qzUsedVoucherId = "v";
+         payment.qzUsedVoucherId = "voucher-7";
          tracker.trackPayment(payment, none);
        },
        {{"qz_order_id", "o"},
@@ -338,7 +338,7 @@ TEST_F(TrackerTest, EachOperationSendsItsFixedProperties) {
         {"qz_result", "Fail"},
         {"$is_first_time", true},
         {"qz_iap_type", "AutoRenewable"},
-        {"qz_used_voucher_id", "v"}}},
+        {"qz_used_voucher_id", "voucher-7"}}},
       {"QzEventUninstall", [&] { tracker.trackUninstall("too slow", none); }, {{"qz_uninstall_reason", "too slow"}}},
       {"AppCrashed", [&] { tracker.trackCrash("崩溃"); }, {{"app_crashed_reason", "崩溃"}}},
       {"QzEventUpdate",
