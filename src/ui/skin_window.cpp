@@ -328,13 +328,14 @@ void SkinWindow::RunDueTimers(uint32_t now) {
       due.emplace_back(timer.control, timer.id);
     }
   }
-  for (const auto& [control, id] : due) {
-    const bool stillRunning =
-        std::any_of(timers_.begin(), timers_.end(), [&](const Timer& t) { return t.control == control && t.id == id; });
+  for (const auto& entry : due) {
+    const bool stillRunning = std::any_of(timers_.begin(), timers_.end(), [&](const Timer& t) {
+      return t.control == entry.first && t.id == entry.second;
+    });
     if (!stillRunning) continue;
     ControlEvent tick{EventType::Timer};
-    tick.timerId = id;
-    control->DoEvent(tick);
+    tick.timerId = entry.second;
+    entry.first->DoEvent(tick);
   }
 }
 
