@@ -5,6 +5,7 @@
 #include "analytics/device_facts.h"
 #include "analytics/property_value.h"
 #include "utils/ini_file.h"
+#include "utils/number_parsing.h"
 #include "utils/special_folders.h"
 #include "utils/utf8.h"
 
@@ -36,20 +37,6 @@ std::string ReadValue(const Utils::IniFile& file, const char* section, const cha
 std::string ReadId(const Utils::IniFile& file, const char* key) {
   std::string id = ReadValue(file, kBase, key);
   return qz_analytics::IsValidPropertyString(id) ? id : std::string();
-}
-
-// The leading decimal number of the text, 0 when there is none.
-int ReadInteger(const std::string& text) {
-  size_t at = 0;
-  while (at < text.size() && (text[at] == ' ' || text[at] == '\t')) ++at;
-  bool negative = false;
-  if (at < text.size() && (text[at] == '-' || text[at] == '+')) negative = text[at++] == '-';
-  long long value = 0;
-  for (; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at) {
-    value = value * 10 + (text[at] - '0');
-    if (value > 0x7FFFFFFF) break;
-  }
-  return static_cast<int>(negative ? -std::min(value, 0x80000000LL) : std::min(value, 0x7FFFFFFFLL));
 }
 
 Utils::IniFile LoadOrEmpty(const std::string& path) { return Utils::IniFile::Load(path).value_or(Utils::IniFile()); }
@@ -104,7 +91,7 @@ void loadIdentity(TrackerContext& context, const std::string& collectorUrl) {
     context.primaryDistinctId = ReadId(file, "PrimaryDistinctId");
     if (context.primaryDistinctId.empty()) context.primaryDistinctId = context.distinctId;
     context.userId = ReadId(file, "UserId");
-    context.vipLevel = ReadInteger(ReadValue(file, kBase, "UserVipLevel"));
+    context.vipLevel = Utils::ParseLeadingInt(ReadValue(file, kBase, "UserVipLevel")).value_or(0);
     context.loggedIn = ReadValue(file, kBase, "isLogined") == "OK";
     context.storedUrl = ReadValue(file, kBase, "URL");
   }

@@ -1,8 +1,8 @@
 #include "app/installer_settings.h"
 
-#include "app/number_parsing.h"
 #include "app/service_endpoints.h"
 #include "utils/ini_file.h"
+#include "utils/number_parsing.h"
 #include "utils/special_folders.h"
 #include "utils/system_info.h"
 #include "utils/text.h"
@@ -47,13 +47,13 @@ void LoadSettingsFile(InstallerSettings& settings, const std::string& exePath) {
     const Utils::IniFile file = Utils::IniFile::Load(path).value_or(Utils::IniFile());
     settings.DownloadUrl = ResolveDownloadRoute(ReadValue(file, "DownloadUrl", kDefaultDownloadUrl));
     settings.DownloadType = file.Get(kSection, "DownloadType")
-                                ? ParseLeadingInt(ReadValue(file, "DownloadType", "")).value_or(0)
+                                ? Utils::ParseLeadingInt(ReadValue(file, "DownloadType", "")).value_or(0)
                                 : 1;
     settings.IsCheckNet = ReadValue(file, "IsCheckNet", "true") == "true";
     settings.IsEnableAppSensors = ReadValue(file, "IsEnableAppSensors", "true") == "true";
     settings.DlAppNameSuffix = ReadValue(file, "DlAppNameSuffix", ".downloader");
     settings.m_DlAppVersion = ReadValue(file, "m_DlAppVersion", "");
-    settings.DownloadScale = ParseLeadingDouble(ReadValue(file, "DownloadScale", "0.7")).value_or(0.0);
+    settings.DownloadScale = Utils::ParseLeadingDouble(ReadValue(file, "DownloadScale", "0.7")).value_or(0.0);
     settings.InstCmd = ReadValue(file, "InstCmd", "");
   }
   settings.ProductId = "lumetravox";
@@ -77,9 +77,9 @@ void ApplyCommandLine(InstallerSettings& settings, const std::vector<std::string
   };
 
   if (auto v = value("-downloadurl")) settings.DownloadUrl = ResolveDownloadRoute(*v);
-  if (auto v = value("-downloadtype")) settings.DownloadType = ParseLeadingInt(*v).value_or(0);
+  if (auto v = value("-downloadtype")) settings.DownloadType = Utils::ParseLeadingInt(*v).value_or(0);
   // A scale without a number keeps the value it had: the progress bar needs one.
-  if (auto v = value("-downloadscale")) settings.DownloadScale = ParseLeadingDouble(*v).value_or(settings.DownloadScale);
+  if (auto v = value("-downloadscale")) settings.DownloadScale = Utils::ParseLeadingDouble(*v).value_or(settings.DownloadScale);
   if (auto v = value("-ischecknet")) settings.IsCheckNet = *v == "true";
   if (auto v = value("-isenableappsensors")) settings.IsEnableAppSensors = *v == "true";
   if (auto v = value("-dlappnamesuffix")) settings.DlAppNameSuffix = *v;

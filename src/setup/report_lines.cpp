@@ -8,10 +8,8 @@ namespace ReportLines {
 
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
-
 std::string_view SkipBlanks(std::string_view text) {
-  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && Utils::IsBlank(text.front())) text.remove_prefix(1);
   return text;
 }
 

@@ -65,9 +65,9 @@ std::string Convert(std::string_view input, const std::string& to, const std::st
   return out;
 }
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
-
 }  // namespace
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
 
 std::string ToWide(std::string_view narrow, unsigned codePage) {
   narrow = UpToNul(narrow);

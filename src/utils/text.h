@@ -15,6 +15,9 @@ constexpr unsigned kCodePageUtf8 = 65001;
 std::string ToWide(std::string_view narrow, unsigned codePage);
 std::string ToNarrow(std::string_view wide, unsigned codePage);
 
+// Space, tab, line feed, vertical tab, form feed and carriage return; every other character is text.
+bool IsBlank(char c);
+
 std::string TrimLeft(std::string_view text);
 std::string TrimRight(std::string_view text);
 std::string Trim(std::string_view text);

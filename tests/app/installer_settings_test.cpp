@@ -2,14 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <cfloat>
 #include <cmath>
 #include <functional>
 
 #include <string>
 #include <vector>
 
-#include "app/number_parsing.h"
 #include "app/service_endpoints.h"
 #include "support/scratch.h"
 #include "utils/system_info.h"
@@ -192,21 +190,6 @@ TEST(DownloadRouteTest, RouteFollowsTheSystem) {
   EXPECT_EQ(DownloadRouteName("10", false, 267), "download_silent");
   EXPECT_EQ(DownloadRouteName("XP-", true, 267), "download_silent_xp");
   EXPECT_EQ(DownloadRouteName("10", true, SoftwareNumber), "download_silent");
-}
-
-TEST(NumberParsingTest, LongestValidLeadingPart) {
-  const std::pair<const char*, std::optional<double>> doubles[] = {
-      {"0.5x", 0.5}, {"  -1.25e1z", -12.5}, {".5", 0.5}, {"5.", 5.0}, {"1e", 1.0},   {"1e+", 1.0},
-      {"+2", 2.0},   {"abc", std::nullopt}, {"", std::nullopt}, {".", std::nullopt}, {"inf", std::nullopt},
-      {"nan", std::nullopt}, {"0x10", 0.0}, {"1e-999", 0.0}, {"1e999", DBL_MAX}, {"-1e999", -DBL_MAX},
-  };
-  for (const auto& [text, value] : doubles) EXPECT_EQ(ParseLeadingDouble(text), value) << text;
-
-  const std::pair<const char*, std::optional<int32_t>> ints[] = {
-      {"3", 3}, {" -7x", -7}, {"+4", 4}, {"1e999", 1}, {"99999999999", INT32_MAX}, {"-99999999999", INT32_MIN},
-      {"x", std::nullopt}, {"", std::nullopt}, {"-", std::nullopt}, {"2147483647", INT32_MAX},
-  };
-  for (const auto& [text, value] : ints) EXPECT_EQ(ParseLeadingInt(text), value) << text;
 }
 
 }  // namespace

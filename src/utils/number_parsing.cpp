@@ -1,14 +1,17 @@
-#include "app/number_parsing.h"
+#include "utils/number_parsing.h"
 
 #include <cfloat>
 #include <charconv>
 #include <limits>
 #include <string>
 
+#include "utils/text.h"
+
+namespace Utils {
+
 namespace {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
 
 std::string_view SkipBlanks(std::string_view text) {
   size_t at = 0;
@@ -71,3 +74,5 @@ std::optional<double> ParseLeadingDouble(std::string_view text) {
   }
   return negative ? -value : value;
 }
+
+}  // namespace Utils
